@@ -25,6 +25,9 @@ class HostModel {
   static HostVertex Vertex(std::int32_t x, std::int32_t y, std::int32_t z, std::int8_t status);
 
   HostRecord* Record() { return &record_; }
+  // The hooks are plain functions: they act on the model made last, or
+  // on the one made current here.
+  void MakeCurrent() { current_ = this; }
   std::uint32_t& VertexCount() { return vertexCount_; }
   std::int32_t& SelectedCount() { return selectedCount_; }
   HostVertex*& VertexArray() { return vertexArray_; }
