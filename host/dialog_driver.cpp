@@ -5,21 +5,22 @@
 
 namespace {
 
+struct PopupSearch {
+  HWND owner, found;
+};
+
+BOOL CALLBACK MatchPopup(HWND w, LPARAM p) {
+  auto* search = reinterpret_cast<PopupSearch*>(p);
+  if (GetWindow(w, GW_OWNER) != search->owner || !IsWindowEnabled(w) || !IsWindowVisible(w)) return TRUE;
+  search->found = w;
+  return FALSE;
+}
+
 // The enabled, visible window that `owner` owns on this thread: the
 // plug-in's dialog or message box while one is up.
 HWND OwnedPopup(HWND owner) {
-  struct Search {
-    HWND owner, found;
-  } search{owner, nullptr};
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* s = reinterpret_cast<Search*>(p);
-        if (GetWindow(w, GW_OWNER) != s->owner || !IsWindowEnabled(w) || !IsWindowVisible(w)) return TRUE;
-        s->found = w;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&search));
+  PopupSearch search{owner, nullptr};
+  EnumThreadWindows(GetCurrentThreadId(), &MatchPopup, reinterpret_cast<LPARAM>(&search));
   return search.found;
 }
 

@@ -2,11 +2,13 @@
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 CACHE="$ROOT/.cache"
 export WINEPREFIX="$CACHE/wine64"
+WINEPREFIX_X11="$CACHE/wine64-x11"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 export LOCPATH="$CACHE/locale"
-# bash itself cannot load a locale from LOCPATH and would warn; Wine can.
-[ -d "$LOCPATH/ja_JP.UTF-8" ] && { export LC_ALL=ja_JP.UTF-8; } 2>/dev/null
+# Wine runs in a Japanese locale (code page 932, as on the users' machines);
+# the locale is built into LOCPATH and given to Wine commands only.
+WINE_LOCALE=ja_JP.UTF-8
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 unset DISPLAY
@@ -20,3 +22,20 @@ wine_up() {
   "$WINE64" wineboot </dev/null >/dev/null 2>&1
 }
 wine_down() { "$WINESERVER" -k </dev/null >/dev/null 2>&1 || true; }
+
+# make_prefix DIR DRIVER: a 64-bit prefix whose registry names the graphics
+# driver and maps the dialog's Japanese font face to an installed one.
+make_prefix() {
+  local dir=$1 driver=$2
+  [ -f "$dir/system.reg" ] && return 0
+  say "setup: creating the Wine prefix $dir ($driver graphics)"
+  rm -rf "$dir"; mkdir -p "$dir"
+  printf '%s\n' 'WINE REGISTRY Version 2' \
+    ';; All keys relative to \\User\\S-1-5-21-0-0-0-1000' '#arch=win64' '' \
+    '[Software\\Wine\\Drivers]' "\"Graphics\"=\"$driver\"" '' \
+    '[Software\\Wine\\X11 Driver]' '"Managed"="N"' '' \
+    '[Software\\Wine\\Fonts\\Replacements]' \
+    '"\xff2d\xff33 \xff30\x30b4\x30b7\x30c3\x30af"="IPAPGothic"' > "$dir/user.reg"
+  WINEPREFIX=$dir WINEARCH=win64 "$WINE64" wineboot -i </dev/null >/dev/null 2>&1
+  WINEPREFIX=$dir "$WINESERVER" -w </dev/null >/dev/null 2>&1 || true
+}
