@@ -5,6 +5,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 
 #include "core/offset_parameters.h"
@@ -152,6 +153,46 @@ TEST_F(MoveSelectionTest, PassCoversWhatTheOpeningHookLeft) {
   ASSERT_EQ(after.size(), 4u);
   const std::int32_t expected[] = {1, 102, 3, 104};
   for (int i = 0; i < 4; ++i) EXPECT_EQ(after[i].X, expected[i]) << i;
+}
+
+// Opening hooks that change the model under the plug-in: the pass follows
+// whatever the host left when the hook returned.
+TEST_F(MoveSelectionTest, OpeningHooksThatReshapeTheModel) {
+  const struct {
+    const char* name;
+    std::function<void(HostModel&)> hook;
+    std::vector<std::int32_t> expectedX;
+  } cases[] = {
+      {"shrinks the count to 0", [](HostModel& h) { h.VertexCount() = 0; }, {0, 1, 2}},
+      {"shrinks the count to 1", [](HostModel& h) { h.VertexCount() = 1; }, {10, 1, 2}},
+      {"grows tenfold",
+       [](HostModel& h) { h.SetVertices(std::vector<HostVertex>(30, HostModel::Vertex(5, 0, 0, 1))); },
+       std::vector<std::int32_t>(30, 15)},
+      {"replaces the array twice",
+       [](HostModel& h) {
+         h.SetVertices({HostModel::Vertex(100, 0, 0, 1)});
+         h.SetVertices({HostModel::Vertex(200, 0, 0, 0), HostModel::Vertex(300, 0, 0, 1)});
+       },
+       {200, 310}},
+      {"selects nothing any more",
+       [](HostModel& h) {
+         for (std::uint32_t i = 0; i < h.VertexCount(); ++i) h.VertexArray()[i].Status = 0;
+       },
+       {0, 1, 2}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    host.SetVertices({HostModel::Vertex(0, 0, 0, 1), HostModel::Vertex(1, 0, 0, 1), HostModel::Vertex(2, 0, 0, 1)});
+    host.SelectedCount() = -1;  // plays no part in the pass
+    host.OnOpeningHook = c.hook;
+    SetOffsets(10.0, 0.0, 0.0, 1);
+    MoveSelection(host.Record());
+    // Read as many elements as the array the host left holds, beyond a
+    // shrunken count too.
+    std::vector<std::int32_t> xs;
+    for (std::size_t i = 0; i < c.expectedX.size(); ++i) xs.push_back(host.VertexArray()[i].X);
+    EXPECT_EQ(xs, c.expectedX);
+  }
 }
 
 TEST_F(MoveSelectionTest, ModelersExtrudeMovesOnlyTheCopies) {
