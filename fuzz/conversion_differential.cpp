@@ -1,0 +1,24 @@
+// For decimal texts that strtod and the offset conversion both read the
+// same way (sign, digits, one full stop, exponent; no words, no
+// hexadecimal), the two must agree bit for bit: both are correctly rounded.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "dialog/text_conversion.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static const char kAlphabet[] = "0123456789.eE+- ";
+  char text[16] = {};
+  const std::size_t length = size < 15 ? size : 15;
+  for (std::size_t i = 0; i < length; ++i) text[i] = kAlphabet[data[i] % 16];
+
+  const double ours = ConvertOffsetText(text, sizeof text);
+  const double theirs = std::strtod(text, nullptr);
+  if (std::memcmp(&ours, &theirs, sizeof ours) != 0) {
+    std::fprintf(stderr, "\"%s\": ours %.17g, strtod %.17g\n", text, ours, theirs);
+    std::abort();
+  }
+  return 0;
+}
