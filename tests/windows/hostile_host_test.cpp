@@ -66,6 +66,9 @@ TEST_F(HostileHostTest, TrappingFloatingPointMatrix) {
         model.UnitScale() = c.scale;
         model.ClearLog();
         Answer(c.east, c.north, c.up, false);
+        std::vector<FpEnvironment> seenByHooks;
+        seenByHooks.reserve(4);
+        model.OnAnyHook = [&](HostModel&, const char*) { seenByHooks.push_back(ReadFpEnvironment()); };
         const FpEnvironment trapping = TrappingEnvironment(rounding, precision);
         FpEnvironment after;
         std::int32_t result;
@@ -76,6 +79,8 @@ TEST_F(HostileHostTest, TrappingFloatingPointMatrix) {
           after = ReadFpEnvironment();
         }
         EXPECT_EQ(result, 1);
+        ASSERT_EQ(seenByHooks.size(), 3u);
+        for (const FpEnvironment& seen : seenByHooks) EXPECT_TRUE(seen == trapping);  // the host's own
         EXPECT_TRUE(after == trapping) << std::hex << after.x87Control << " " << after.x87Status << " "
                                        << after.mxcsr;
         const std::vector<HostVertex> v = model.Vertices();
