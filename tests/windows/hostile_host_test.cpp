@@ -32,6 +32,15 @@ class HostileHostTest : public ::testing::Test {
     Driver().Click(IDOK);
   }
   DialogDriver& Driver() { return host.Driver(); }
+  // Calls the plug-in with the host's environment set to `env`; `after`
+  // is the environment the host finds on return.
+  std::int32_t CallUnder(const FpEnvironment& env, FpEnvironment& after) {
+    FpEnvironmentScope restore;
+    WriteFpEnvironment(env);
+    const std::int32_t result = plugin.Call(host.Handle(), model.Record());
+    after = ReadFpEnvironment();
+    return result;
+  }
 
   PluginLibrary plugin{TALVERNIS_DLL};
   HostModel model;
@@ -71,13 +80,7 @@ TEST_F(HostileHostTest, TrappingFloatingPointMatrix) {
         model.OnAnyHook = [&](HostModel&, const char*) { seenByHooks.push_back(ReadFpEnvironment()); };
         const FpEnvironment trapping = TrappingEnvironment(rounding, precision);
         FpEnvironment after;
-        std::int32_t result;
-        {
-          FpEnvironmentScope restore;
-          WriteFpEnvironment(trapping);
-          result = plugin.Call(host.Handle(), model.Record());
-          after = ReadFpEnvironment();
-        }
+        const std::int32_t result = CallUnder(trapping, after);
         EXPECT_EQ(result, 1);
         ASSERT_EQ(seenByHooks.size(), 3u);
         for (const FpEnvironment& seen : seenByHooks) EXPECT_TRUE(seen == trapping);  // the host's own
@@ -97,13 +100,7 @@ TEST_F(HostileHostTest, TrappingHostGetsTheMessageBoxUnharmed) {
   Driver().Then([](HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); });
   const FpEnvironment trapping = TrappingEnvironment(Rounding::Up, X87Precision::Extended);
   FpEnvironment after;
-  std::int32_t result;
-  {
-    FpEnvironmentScope restore;
-    WriteFpEnvironment(trapping);
-    result = plugin.Call(host.Handle(), model.Record());
-    after = ReadFpEnvironment();
-  }
+  const std::int32_t result = CallUnder(trapping, after);
   EXPECT_EQ(result, 0);
   EXPECT_TRUE(after == trapping);
 }
