@@ -19,7 +19,6 @@ class DialogDriver {
   void OnTick(HWND owner);
 
   void Then(Step step) { steps_.push_back(std::move(step)); }
-  bool Finished() const { return steps_.empty(); }
   int DialogsSeen() const { return dialogsSeen_; }
   void Reset() {
     steps_.clear();

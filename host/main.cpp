@@ -61,7 +61,6 @@ void Script(DialogDriver& driver, std::map<std::string, std::string>& options) {
   else if (end == "esc") driver.Key(VK_ESCAPE);
   else if (end == "close") driver.Close();
   else driver.Click(IDOK);
-  // A message box is answered with its OK button.
 }
 
 int RunInteractive(ModelerWindow& window, HostModel& model, PluginLibrary& plugin) {
@@ -129,6 +128,8 @@ int main(int argc, char** argv) {
 
   ShowWindow(window.Handle(), SW_SHOW);
   Script(window.Driver(), options);
+  // With nothing selected the first step meets the message box instead;
+  // whatever is still up at the end is answered with OK.
   window.Driver().Then([](HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); });
   std::printf("Before:\n%s", model.Table().c_str());
   const std::int32_t result = plugin.Call(window.Handle(), model.Record());
