@@ -213,4 +213,50 @@ TEST_F(EntryTest, ManyCallsInOneLoadBehaveAlike) {
   }
 }
 
+#if defined(__i386__)
+// Calls a 32-bit function with three 4-byte arguments and reports how many
+// argument bytes the callee took off the stack itself: 0 for cdecl, 12 for
+// stdcall. The callee's result comes back in `result`.
+std::uint32_t BytesPoppedByCallee(void* function, const std::uint32_t (&arguments)[3], std::uint32_t& result) {
+  std::uint32_t before, after, scratch = 0;
+  void* callee = function;
+  const std::uint32_t* argument = arguments;
+  asm volatile(
+      "movl %%esp, %%esi\n\t"
+      "pushl 8(%%ecx)\n\t"
+      "pushl 4(%%ecx)\n\t"
+      "pushl (%%ecx)\n\t"
+      "call *%%eax\n\t"
+      "movl %%esp, %%edi\n\t"
+      "movl %%esi, %%esp"
+      : "=&S"(before), "=&D"(after), "+a"(callee), "+c"(argument), "+d"(scratch)
+      :
+      : "memory", "cc");
+  result = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(callee));
+  return after - (before - 12);
+}
+
+// The host calls _Xmodeler as cdecl and the loader's convention for
+// DllEntryPoint is stdcall: a callee that cleaned the wrong amount of stack
+// would unbalance the host's frame.
+TEST_F(EntryTest, CallingConventionsOfTheExports) {
+  model.SelectedCount() = 0;
+  Driver().Then([](HWND box) { PostMessageA(box, WM_COMMAND, IDOK, 0); });
+  void* entry = reinterpret_cast<void*>(GetProcAddress(plugin.Module(), "_Xmodeler"));
+  void* attach = reinterpret_cast<void*>(GetProcAddress(plugin.Module(), "DllEntryPoint"));
+  ASSERT_NE(entry, nullptr);
+  ASSERT_NE(attach, nullptr);
+  std::uint32_t result = 0xDEAD;
+  const std::uint32_t call[3] = {static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(host.Handle())), 0,
+                                 static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(model.Record()))};
+  EXPECT_EQ(BytesPoppedByCallee(entry, call, result), 0u);
+  EXPECT_EQ(result, 0u);  // nothing selected
+  EXPECT_EQ(Driver().DialogsSeen(), 1);
+  const std::uint32_t threadAttach[3] = {
+      static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(plugin.Module())), DLL_THREAD_ATTACH, 0};
+  EXPECT_EQ(BytesPoppedByCallee(attach, threadAttach, result), 12u);
+  EXPECT_EQ(result, 1u);
+}
+#endif
+
 }  // namespace

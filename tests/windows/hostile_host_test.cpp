@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
+#include <cmath>
 #include <functional>
 #include <limits>
 #include <string>
@@ -89,6 +91,67 @@ TEST_F(HostileHostTest, TrappingFloatingPointMatrix) {
         const std::vector<HostVertex> v = model.Vertices();
         EXPECT_TRUE((Xyz{v[0].X, v[0].Y, v[0].Z} == c.first)) << v[0].X << " " << v[0].Y << " " << v[0].Z;
         EXPECT_TRUE((Xyz{v[1].X, v[1].Y, v[1].Z} == c.second)) << v[1].X << " " << v[1].Y << " " << v[1].Z;
+      }
+    }
+  }
+}
+
+// The plug-in sums on the x87 where its build evaluates double arithmetic
+// there (the 32-bit DLL, built with the same compiler and flags as this
+// test); the 64-bit DLL sums in SSE at double precision.
+constexpr bool kX87Sum = FLT_EVAL_METHOD == 2;
+
+// A host with its compiler's x87 defaults but invalid, zero-divide and
+// overflow unmasked (0x1332), at 64-bit and at 53-bit precision, in every
+// rounding mode, with a masked flag of its own already raised. Sums within
+// one rounding step of an integer follow the host's precision and rounding;
+// overflowing, infinite and NaN texts follow the rule; nothing traps and
+// the host gets its control and status words back bit for bit.
+TEST_F(HostileHostTest, X87HostWithInvalidZeroDivideAndOverflowUnmasked) {
+  constexpr std::int32_t k2p24 = 1 << 24;
+  const double belowOne = std::nextafter(1.0, 0.0);
+  for (X87Precision precision : {X87Precision::Extended, X87Precision::Double}) {
+    for (Rounding rounding : {Rounding::Nearest, Rounding::Down, Rounding::Up, Rounding::TowardZero}) {
+      const unsigned rc = static_cast<unsigned>(rounding);
+      FpEnvironment host;
+      // 0x1332 with this precision and rounding; the x87 reads reserved
+      // bit 6 back as set, so it is set here too.
+      host.x87Control = static_cast<std::uint16_t>(0x1072 | static_cast<unsigned>(precision) << 8 | rc << 10);
+      host.x87Status = 0x0020;   // inexact, raised earlier by the host
+      host.mxcsr = 0x1920 | rc << 13;  // the same three unmasked, inexact raised
+      // Where the exact sum lies just below an integer, the integer is
+      // reached only at double precision when rounding to nearest or up.
+      const bool doubleSum = !kX87Sum || precision == X87Precision::Double;
+      const std::int32_t bump = doubleSum && (rounding == Rounding::Nearest || rounding == Rounding::Up);
+      const struct {
+        const char *east, *north, *up;
+        double scale;
+        Xyz from, to;
+      } cases[] = {
+          // X 1 with the largest double below 1: 1 at extended precision.
+          {"1", "+INF", "-NAN", belowOne, {1, 0, 7}, {1 + bump, kMax, 7}},
+          // X 2^24 with 0.9999999999: 2^24 at extended precision.
+          {"0.9999999999", "1e309", "-1e999", 1.0, {k2p24, 5, 7}, {k2p24 + bump, kMax, kMin}},
+          // Text times scale overflows to infinities; zero times it is zero.
+          {"1e10", "-1e10", "0", 1e300, {7, 7, 7}, {kMax, kMin, 7}},
+      };
+      for (const auto& c : cases) {
+        SCOPED_TRACE(::testing::Message() << std::hex << "control " << host.x87Control << std::dec << " texts "
+                                          << c.east << " " << c.north << " " << c.up);
+        model.SetVertices({HostModel::Vertex(c.from.x, c.from.y, c.from.z, 1)});
+        model.UnitScale() = c.scale;
+        model.ClearLog();
+        Answer(c.east, c.north, c.up, false);
+        std::vector<FpEnvironment> seenByHooks;
+        seenByHooks.reserve(4);
+        model.OnAnyHook = [&](HostModel&, const char*) { seenByHooks.push_back(ReadFpEnvironment()); };
+        FpEnvironment after;
+        EXPECT_EQ(CallUnder(host, after), 1);
+        ASSERT_EQ(seenByHooks.size(), 3u);
+        for (const FpEnvironment& seen : seenByHooks) EXPECT_TRUE(seen == host);
+        EXPECT_TRUE(after == host) << std::hex << after.x87Control << " " << after.x87Status << " " << after.mxcsr;
+        const HostVertex v = model.Vertices()[0];
+        EXPECT_TRUE((Xyz{v.X, v.Y, v.Z} == c.to)) << v.X << " " << v.Y << " " << v.Z;
       }
     }
   }
