@@ -2,7 +2,8 @@
 // one in the "C" locale, but without hexadecimal forms and with infinity
 // and NaN only as "+INF", "-INF", "+NAN", "-NAN". Trailing text is
 // ignored; text without a number gives zero. The result is the correctly
-// rounded double of the decimal number.
+// rounded double of the decimal number (ties to even), computed with
+// integers only: the caller's rounding mode and precision play no part.
 #pragma once
 
 #include <cstddef>

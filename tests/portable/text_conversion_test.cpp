@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
+
+#include "tests/common/fp_environment.h"
 
 namespace {
 
@@ -138,6 +142,58 @@ TEST(TextConversion, AgreesWithStrtodOnDecimalTexts) {
   for (const char* text : texts) {
     const double expected = std::strtod(std::string(text, std::min<std::size_t>(std::strlen(text), 16)).c_str(), nullptr);
     EXPECT_TRUE(SameBits(Convert(text), expected)) << text;
+  }
+}
+
+// Texts longer than a field, as the function accepts any size: halfway
+// points and the edges of the subnormal, normal and finite ranges, up to
+// the forty significant digits the conversion keeps.
+TEST(TextConversion, LongTextsAtTheEdgesOfTheRangeAgreeWithStrtod) {
+  const char* texts[] = {
+      "2.2250738585072011e-308",   // just below the smallest normal number
+      "2.2250738585072012e-308",   // rounds up to it
+      "2.225073858507201136057409796709131975e-308",
+      "4.9406564584124654e-324",   // the smallest subnormal
+      "2.4703282292062327e-324",   // just below half of it: zero
+      "2.4703282292062328e-324",   // just above: the smallest subnormal
+      "7.4109846876186982e-324",   // near halfway between the 1st and 2nd subnormal
+      "1.7976931348623157e308",    // the largest double
+      "1.7976931348623158e308",    // still rounds to it
+      "1.7976931348623159e308",    // beyond the halfway point: infinity
+      "9007199254740992.5",        // just above 2^53, rounds to 2^53
+      "9007199254740993.0000000001",
+      "18014398509481985",         // 2^54 + 1
+      "1e23",
+      "8.98846567431158e307",
+      "4.4501477170144023e-308",
+      "1797693134862315708145274237317043567980e269",
+      "0.000000000000000000000000000000000000001",
+      "123456789012345678901234567890123456789e-350",
+  };
+  for (const char* text : texts) {
+    const double ours = ConvertOffsetText(text, std::strlen(text));
+    EXPECT_TRUE(SameBits(ours, std::strtod(text, nullptr))) << text << " gave " << ours;
+  }
+}
+
+// The conversion is integer arithmetic from end to end: neither the
+// caller's rounding mode nor its x87 precision changes a result.
+TEST(TextConversion, CallersRoundingAndPrecisionPlayNoPart) {
+  const char* texts[] = {"0.1", "3.1415926535897", "-1.602176634e-9", "6.02214076e+023", "4.9e-324", "1.7976931348e308",
+                         "9007199254740993"};
+  for (const char* text : texts) {
+    const double reference = ConvertOffsetText(text, std::strlen(text));
+    for (Rounding rounding : {Rounding::Down, Rounding::Up, Rounding::TowardZero}) {
+      for (X87Precision precision : {X87Precision::Single, X87Precision::Double, X87Precision::Extended}) {
+        FpEnvironmentScope restore;
+        FpEnvironment env = TrappingEnvironment(rounding, precision);
+        env.x87Control |= 0x3F;  // masked: only rounding and precision differ
+        env.mxcsr |= 0x1F80;
+        WriteFpEnvironment(env);
+        const double got = ConvertOffsetText(text, std::strlen(text));
+        EXPECT_TRUE(SameBits(got, reference)) << text << " rounding " << int(rounding) << " precision " << int(precision);
+      }
+    }
   }
 }
 
