@@ -40,15 +40,22 @@ struct Model {
   HostRecord record;
 };
 
-void BM_MoveSelection(benchmark::State& state) {
+void Move(benchmark::State& state, OffsetParametersRecord offsets) {
   Model model(static_cast<std::size_t>(state.range(0)));
-  OffsetParameters = {1.5, -2.25, 3.75, 0};
+  OffsetParameters = offsets;
   for (auto _ : state) {
     MoveSelection(&model.record);
     benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
+
+// Offsets whose sums with the coordinates are exact, as typed lengths in
+// a finer host unit usually are.
+void BM_MoveSelection(benchmark::State& state) { Move(state, {1.5, -2.25, 3.75, 0}); }
+
+// Offsets whose sums must be rounded: the general coordinate rule.
+void BM_MoveSelectionRounded(benchmark::State& state) { Move(state, {0.1, -2.7, 1.0 / 3.0, 0}); }
 
 // The same bytes read and written with plain integer adds.
 void BM_IntegerBaseline(benchmark::State& state) {
@@ -67,6 +74,7 @@ void BM_IntegerBaseline(benchmark::State& state) {
 }
 
 BENCHMARK(BM_MoveSelection)->RangeMultiplier(10)->Range(1000, 10000000);
+BENCHMARK(BM_MoveSelectionRounded)->RangeMultiplier(10)->Range(1000, 10000000);
 BENCHMARK(BM_IntegerBaseline)->RangeMultiplier(10)->Range(1000, 10000000);
 
 // Fifteen-character texts of the kinds people type, in 16-byte fields.

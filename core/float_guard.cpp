@@ -1,5 +1,7 @@
 #include "core/float_guard.h"
 
+#include <cfloat>
+
 namespace {
 
 // The 28-byte environment that fnstenv/fldenv use in 32-bit and 64-bit mode.
@@ -41,4 +43,14 @@ FloatingPointGuard::~FloatingPointGuard() noexcept {
   env.control = x87Control_;
   env.status = static_cast<std::uint16_t>((x87Status_ & ~kX87StackTop) | (env.status & kX87StackTop));
   asm volatile("fldenv %0" ::"m"(env) : "memory");
+}
+
+bool SumsKeepAtLeastDoublePrecision() noexcept {
+#if FLT_EVAL_METHOD == 2
+  std::uint16_t control;
+  asm volatile("fnstcw %0" : "=m"(control));
+  return (control & 0x300) >= 0x200;  // precision control: 53 or 64 bits
+#else
+  return true;
+#endif
 }

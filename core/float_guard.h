@@ -20,3 +20,8 @@ class FloatingPointGuard {
   std::uint16_t x87Status_;
   std::uint32_t mxcsr_;
 };
+
+// True when double sums are rounded to 53 bits or more: always where SSE
+// does the arithmetic, and on the x87 unless its precision control is set
+// to single precision.
+bool SumsKeepAtLeastDoublePrecision() noexcept;

@@ -219,6 +219,69 @@ TEST_F(MoveSelectionTest, EachSelectedVertexMovesExactlyOnce) {
   }
 }
 
+// Offsets whose sums with 32-bit coordinates are exact move by integer
+// arithmetic; every offset, exact or not, must give what the rule gives,
+// in every rounding mode and at every x87 precision (single precision
+// rounds even those sums).
+TEST_F(MoveSelectionTest, EveryOffsetMovesAsTheRuleSays) {
+  const double offsets[] = {0.0,          -0.0,        0.5,           -0.5,         1.5,
+                            -2.25,        3.75,        1000.0,        12345.125,    0x1p-21,
+                            -0x1p-21,     3 + 0x1p-21, 2147483647.0,  2147483647.5, -2147483647.75,
+                            -2147483648.0, 2147483648.0, 0x1p-22,      1e-6,         0.1,
+                            -7.3,         -0x1p-23,    5 + 0x1p-24};
+  std::vector<std::int32_t> coordinates = {kMin, kMin + 1, kMin + 2, -2,         -1,        0,
+                                           1,    2,        kMax - 2, kMax - 1,   kMax,      1 << 24,
+                                           -(1 << 24),     123456789, -987654321};
+  std::uint32_t state = 12345;
+  for (int i = 0; i < 40; ++i) coordinates.push_back(static_cast<std::int32_t>(state = state * 1103515245u + 12345u));
+  std::vector<HostVertex> vertices;
+  for (std::int32_t c : coordinates) vertices.push_back(HostModel::Vertex(c, c, c, 1));
+
+  for (Rounding rounding : {Rounding::Nearest, Rounding::Down, Rounding::Up, Rounding::TowardZero}) {
+    for (X87Precision precision : {X87Precision::Single, X87Precision::Double, X87Precision::Extended}) {
+      FpEnvironment env = TrappingEnvironment(rounding, precision);
+      env.x87Control |= 0x3F;  // masked, so the expected values can be computed here
+      env.mxcsr |= 0x1F80;
+      for (double d : offsets) {
+        SCOPED_TRACE(::testing::Message() << "d " << d << " rounding " << int(rounding) << " precision "
+                                          << int(precision));
+        host.SetVertices(vertices);
+        SetOffsets(d, -d, d, 0);
+        FpEnvironmentScope restore;
+        WriteFpEnvironment(env);
+        MoveSelection(host.Record());
+        const std::vector<HostVertex> after = host.Vertices();
+        for (std::size_t i = 0; i < coordinates.size(); ++i) {
+          const std::int32_t c = coordinates[i];
+          ASSERT_EQ(after[i].X, MovedCoordinate(c, d)) << c;
+          ASSERT_EQ(after[i].Y, MovedCoordinate(c, -d)) << c;
+          ASSERT_EQ(after[i].Z, MovedCoordinate(c, d)) << c;
+        }
+      }
+    }
+  }
+}
+
+// A host may keep the vertex count inside the vertex memory itself: the
+// pass then follows the count as its own writes change it.
+TEST_F(MoveSelectionTest, CountKeptInsideTheVerticesIsReadAfresh) {
+  for (double up : {1.0, 1.5}) {  // exact integer arithmetic and the general rule
+    SCOPED_TRACE(up);
+    host.Record()->VertexCount = &host.VertexCount();  // not into a freed array
+    host.SetVertices({HostModel::Vertex(0, 0, 2, 1), HostModel::Vertex(10, 0, 0, 1), HostModel::Vertex(10, 0, 0, 1),
+                      HostModel::Vertex(10, 0, 0, 1), HostModel::Vertex(10, 0, 0, 1)});
+    // The count is vertex 0's Z: 2 until the pass moves it to 3.
+    host.Record()->VertexCount = reinterpret_cast<std::uint32_t*>(&host.VertexArray()[0].Z);
+    SetOffsets(1.0, 0.0, up, 0);
+    MoveSelection(host.Record());
+    std::vector<std::int32_t> xs;
+    for (int i = 0; i < 5; ++i) xs.push_back(host.VertexArray()[i].X);
+    EXPECT_EQ(xs, (std::vector<std::int32_t>{1, 11, 11, 10, 10}));
+    EXPECT_EQ(host.VertexArray()[0].Z, 3);
+  }
+  host.Record()->VertexCount = &host.VertexCount();
+}
+
 // The working precision decides where the sum lies within one rounding
 // step of an integer. SSE sums at double precision; x87 at the host's.
 TEST_F(MoveSelectionTest, WorkingPrecisionExamples) {
