@@ -52,9 +52,9 @@ class SettledVertices {
 
 // True when the pass writes no byte of the count or of the array pointer:
 // neither lies within the array as it stands after the opening hook.
-bool PassLeavesCountAndArrayPointer(const HostRecord* record) {
-  const std::uint64_t begin = reinterpret_cast<std::uintptr_t>(*record->VertexArray);
-  const std::uint64_t end = begin + std::uint64_t{sizeof(HostVertex)} * *record->VertexCount;
+bool PassLeavesCountAndArrayPointer(const HostRecord* record, std::uint32_t count, const HostVertex* array) {
+  const std::uint64_t begin = reinterpret_cast<std::uintptr_t>(array);
+  const std::uint64_t end = begin + std::uint64_t{sizeof(HostVertex)} * count;
   const auto outside = [&](const void* p, std::uint64_t size) {
     const std::uint64_t at = reinterpret_cast<std::uintptr_t>(p);
     return at + size <= begin || at >= end;
@@ -118,8 +118,10 @@ void MovePass(const Vertices& vertices, const Move& move) {
 
 template <class Move>
 void MoveAll(const HostRecord* record, const Move& move) {
-  if (PassLeavesCountAndArrayPointer(record))
-    MovePass(SettledVertices(*record->VertexCount, *record->VertexArray), move);
+  const std::uint32_t count = *record->VertexCount;
+  HostVertex* const array = *record->VertexArray;
+  if (PassLeavesCountAndArrayPointer(record, count, array))
+    MovePass(SettledVertices(count, array), move);
   else
     MovePass(LiveVertices(record), move);
 }

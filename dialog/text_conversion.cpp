@@ -1,6 +1,5 @@
 #include "dialog/text_conversion.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>

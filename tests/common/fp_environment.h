@@ -2,6 +2,7 @@
 // leave as it found it: x87 control and status words and MXCSR.
 #pragma once
 
+#include <cfloat>
 #include <cstdint>
 
 struct FpEnvironment {
@@ -12,6 +13,11 @@ struct FpEnvironment {
     return x87Control == o.x87Control && x87Status == o.x87Status && mxcsr == o.mxcsr;
   }
 };
+
+// Where double arithmetic is evaluated on the x87 (32-bit builds), sums are
+// rounded at the thread's x87 precision; elsewhere SSE sums at double
+// precision. The plug-in's DLL is built with the same compiler and flags.
+constexpr bool kX87Sum = FLT_EVAL_METHOD == 2;
 
 enum class Rounding { Nearest = 0, Down = 1, Up = 2, TowardZero = 3 };
 enum class X87Precision { Single = 0, Double = 2, Extended = 3 };

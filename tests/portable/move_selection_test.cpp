@@ -18,7 +18,6 @@ constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
 constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
 const double kInf = std::numeric_limits<double>::infinity();
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
-constexpr bool kX87Sum = FLT_EVAL_METHOD == 2;
 
 class MoveSelectionTest : public ::testing::Test {
  protected:

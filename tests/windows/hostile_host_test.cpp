@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cfloat>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -43,6 +42,19 @@ class HostileHostTest : public ::testing::Test {
     after = ReadFpEnvironment();
     return result;
   }
+  // Calls the plug-in, answered with OK, under the host environment `env`:
+  // the call succeeds, its three hooks run in `env`, and the host finds
+  // `env` again, bit for bit, when the call returns.
+  void ExpectOkCallKeeps(const FpEnvironment& env) {
+    std::vector<FpEnvironment> seenByHooks;
+    seenByHooks.reserve(4);
+    model.OnAnyHook = [&](HostModel&, const char*) { seenByHooks.push_back(ReadFpEnvironment()); };
+    FpEnvironment after;
+    EXPECT_EQ(CallUnder(env, after), 1);
+    ASSERT_EQ(seenByHooks.size(), 3u);
+    for (const FpEnvironment& seen : seenByHooks) EXPECT_TRUE(seen == env);  // the host's own
+    EXPECT_TRUE(after == env) << std::hex << after.x87Control << " " << after.x87Status << " " << after.mxcsr;
+  }
 
   PluginLibrary plugin{TALVERNIS_DLL};
   HostModel model;
@@ -77,17 +89,7 @@ TEST_F(HostileHostTest, TrappingFloatingPointMatrix) {
         model.UnitScale() = c.scale;
         model.ClearLog();
         Answer(c.east, c.north, c.up, false);
-        std::vector<FpEnvironment> seenByHooks;
-        seenByHooks.reserve(4);
-        model.OnAnyHook = [&](HostModel&, const char*) { seenByHooks.push_back(ReadFpEnvironment()); };
-        const FpEnvironment trapping = TrappingEnvironment(rounding, precision);
-        FpEnvironment after;
-        const std::int32_t result = CallUnder(trapping, after);
-        EXPECT_EQ(result, 1);
-        ASSERT_EQ(seenByHooks.size(), 3u);
-        for (const FpEnvironment& seen : seenByHooks) EXPECT_TRUE(seen == trapping);  // the host's own
-        EXPECT_TRUE(after == trapping) << std::hex << after.x87Control << " " << after.x87Status << " "
-                                       << after.mxcsr;
+        ExpectOkCallKeeps(TrappingEnvironment(rounding, precision));
         const std::vector<HostVertex> v = model.Vertices();
         EXPECT_TRUE((Xyz{v[0].X, v[0].Y, v[0].Z} == c.first)) << v[0].X << " " << v[0].Y << " " << v[0].Z;
         EXPECT_TRUE((Xyz{v[1].X, v[1].Y, v[1].Z} == c.second)) << v[1].X << " " << v[1].Y << " " << v[1].Z;
@@ -95,11 +97,6 @@ TEST_F(HostileHostTest, TrappingFloatingPointMatrix) {
     }
   }
 }
-
-// The plug-in sums on the x87 where its build evaluates double arithmetic
-// there (the 32-bit DLL, built with the same compiler and flags as this
-// test); the 64-bit DLL sums in SSE at double precision.
-constexpr bool kX87Sum = FLT_EVAL_METHOD == 2;
 
 // A host with its compiler's x87 defaults but invalid, zero-divide and
 // overflow unmasked (0x1332), at 64-bit and at 53-bit precision, in every
@@ -142,14 +139,7 @@ TEST_F(HostileHostTest, X87HostWithInvalidZeroDivideAndOverflowUnmasked) {
         model.UnitScale() = c.scale;
         model.ClearLog();
         Answer(c.east, c.north, c.up, false);
-        std::vector<FpEnvironment> seenByHooks;
-        seenByHooks.reserve(4);
-        model.OnAnyHook = [&](HostModel&, const char*) { seenByHooks.push_back(ReadFpEnvironment()); };
-        FpEnvironment after;
-        EXPECT_EQ(CallUnder(host, after), 1);
-        ASSERT_EQ(seenByHooks.size(), 3u);
-        for (const FpEnvironment& seen : seenByHooks) EXPECT_TRUE(seen == host);
-        EXPECT_TRUE(after == host) << std::hex << after.x87Control << " " << after.x87Status << " " << after.mxcsr;
+        ExpectOkCallKeeps(host);
         const HostVertex v = model.Vertices()[0];
         EXPECT_TRUE((Xyz{v.X, v.Y, v.Z} == c.to)) << v.X << " " << v.Y << " " << v.Z;
       }
